@@ -1,0 +1,239 @@
+// The stereo stand-in: reads the simulated camera's calibration and
+// rectifies its frames by undoing each sensor's lens.
+
+#include "triclops.h"
+
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "simcam/calibration.h"
+#include "simcam/files.h"
+#include "simcam/operations.h"
+#include "simcam/ppm.h"
+#include "simcam/sampling.h"
+#include "triclops_errors.h"
+
+using namespace simcam::tc;
+
+struct TriclopsRectifier {
+  simcam::Calibration calibration;
+  simcam::FailInjection fail;
+  int rows = 240;  // until triclopsSetResolution says otherwise
+  int cols = 320;
+  // Pixels of the last rectified image; kept until the next rectification
+  // reallocates it or the context is destroyed.
+  std::vector<TriclopsPackedColorPixel> rectified;
+};
+
+namespace {
+
+constexpr int kMaxSide = 4096;
+// Packed rows must be addressable with int32 byte increments.
+constexpr int64_t kMaxRowBytes = INT32_MAX;
+
+// Nothing may unwind into the JVM that calls us.
+template <typename Operation>
+TriclopsError guarded(Operation&& operation) noexcept {
+  try {
+    return operation();
+  } catch (const std::bad_alloc&) {
+    return kOutOfMemory;
+  } catch (...) {
+    return kInternal;
+  }
+}
+
+// For the operations without a context, SIMCAM_FAIL is read when called.
+TriclopsError checkInjection(const simcam::FailInjection& fail, const char* operation) {
+  if (fail.unknown) return kFailUnknown;
+  return fail.fails(operation) ? kInjectedFailure : kOk;
+}
+
+TriclopsError calibrationError(simcam::CalibrationProblem problem) {
+  switch (problem) {
+    case simcam::CalibrationProblem::None:
+      return kOk;
+    case simcam::CalibrationProblem::BadMagic:
+      return kCalibrationBadMagic;
+    case simcam::CalibrationProblem::Malformed:
+      return kCalibrationMalformed;
+    case simcam::CalibrationProblem::OutOfRange:
+      return kCalibrationOutOfRange;
+  }
+  return kInternal;
+}
+
+bool validPackedImage(int64_t rows, int64_t cols, int64_t rowinc) {
+  return rows > 0 && cols > 0 && rows <= kMaxRowBytes && cols <= kMaxRowBytes / 4 && rowinc >= cols * 4;
+}
+
+}  // namespace
+
+extern "C" {
+
+TriclopsError triclopsGetDefaultContextFromFile(TriclopsContext* pContext, const char* fileName) {
+  return guarded([&]() -> TriclopsError {
+    if (pContext == nullptr) return kNullPointer;
+    *pContext = nullptr;
+    simcam::FailInjection fail = simcam::readFailInjection();
+    if (TriclopsError e = checkInjection(fail, "triclopsGetDefaultContextFromFile")) return e;
+    if (fileName == nullptr) return kNullPointer;
+
+    std::string text;
+    switch (simcam::readSmallFile(fileName, simcam::kMaxCalibrationBytes, text)) {
+      case simcam::ReadResult::Ok:
+        break;
+      case simcam::ReadResult::Unreadable:
+        return kCalibrationUnreadable;
+      case simcam::ReadResult::TooLarge:
+        return kCalibrationMalformed;
+    }
+    auto context = std::make_unique<TriclopsRectifier>();
+    if (TriclopsError e = calibrationError(simcam::parseCalibration(text, context->calibration))) return e;
+    context->fail = std::move(fail);
+    *pContext = context.release();
+    return kOk;
+  });
+}
+
+TriclopsError triclopsSetResolution(TriclopsContext context, int32_t rows, int32_t cols) {
+  return guarded([&]() -> TriclopsError {
+    if (context == nullptr) return kNullContext;
+    if (context->fail.fails("triclopsSetResolution")) return kInjectedFailure;
+    if (rows <= 0 || cols <= 0 || rows > kMaxSide || cols > kMaxSide) return kBadResolution;
+    context->rows = rows;
+    context->cols = cols;
+    return kOk;
+  });
+}
+
+TriclopsError triclopsBuildPackedTriclopsInput(int32_t cols, int32_t rows, int32_t rowinc, uint32_t timeStampSec,
+                                               uint32_t timeStampUsec, void* data, TriclopsInput* pInput) {
+  return guarded([&]() -> TriclopsError {
+    if (TriclopsError e = checkInjection(simcam::readFailInjection(), "triclopsBuildPackedTriclopsInput")) return e;
+    if (pInput == nullptr || data == nullptr) return kNullPointer;
+    if (!validPackedImage(rows, cols, rowinc)) return kBadInput;
+    *pInput = TriclopsInput{rows, cols, rowinc, timeStampSec, timeStampUsec, data};
+    return kOk;
+  });
+}
+
+TriclopsError triclopsRectifyPackedColorImage(TriclopsContext context, TriclopsCamera camera, TriclopsInput* pInput,
+                                              TriclopsPackedColorImage* pOutput) {
+  return guarded([&]() -> TriclopsError {
+    if (context == nullptr) return kNullContext;
+    if (context->fail.fails("triclopsRectifyPackedColorImage")) return kInjectedFailure;
+    if (pInput == nullptr || pOutput == nullptr || pInput->data == nullptr) return kNullPointer;
+    if (camera < 0 || camera >= context->calibration.sensors) return kInvalidCamera;
+    if (!validPackedImage(pInput->nrows, pInput->ncols, pInput->rowinc)) return kBadInput;
+
+    const simcam::LensModel& lens = context->calibration.lens[static_cast<size_t>(camera)];
+    const int rows = context->rows;
+    const int cols = context->cols;
+    context->rectified.resize(static_cast<size_t>(rows) * static_cast<size_t>(cols));
+    const auto* input = static_cast<const uint8_t*>(pInput->data);
+    std::vector<double> columns(static_cast<size_t>(cols));
+    for (int x = 0; x < cols; ++x) columns[static_cast<size_t>(x)] = simcam::normalisedCoordinate(x, cols);
+
+    TriclopsPackedColorPixel* out = context->rectified.data();
+    for (int y = 0; y < rows; ++y) {
+      const double rowCoordinate = simcam::normalisedCoordinate(y, rows);
+      for (int x = 0; x < cols; ++x, ++out) {
+        // The rectified pixel shows what the lens bent onto this raw point.
+        const simcam::Point raw = simcam::distort(lens, {columns[static_cast<size_t>(x)], rowCoordinate});
+        const simcam::Tap tap = simcam::makeTap(simcam::pixelCoordinate(raw.x, pInput->ncols),
+                                                simcam::pixelCoordinate(raw.y, pInput->nrows), pInput->ncols,
+                                                pInput->nrows, 4, static_cast<size_t>(pInput->rowinc));
+        out->value[0] = simcam::sample(input, tap, 0);
+        out->value[1] = simcam::sample(input, tap, 1);
+        out->value[2] = simcam::sample(input, tap, 2);
+        out->value[3] = 255;
+      }
+    }
+    pOutput->nrows = rows;
+    pOutput->ncols = cols;
+    pOutput->rowinc = cols * 4;
+    pOutput->data = context->rectified.data();
+    return kOk;
+  });
+}
+
+TriclopsError triclopsSavePackedColorImage(TriclopsPackedColorImage* pImage, const char* fileName) {
+  return guarded([&]() -> TriclopsError {
+    if (TriclopsError e = checkInjection(simcam::readFailInjection(), "triclopsSavePackedColorImage")) return e;
+    if (pImage == nullptr || fileName == nullptr || pImage->data == nullptr) return kNullPointer;
+    if (*fileName == '\0' || pImage->ncols > simcam::kMaxPpmSide || pImage->nrows > simcam::kMaxPpmSide ||
+        !validPackedImage(pImage->nrows, pImage->ncols, pImage->rowinc)) {
+      return kBadImage;
+    }
+    const auto rows = static_cast<size_t>(pImage->nrows);
+    const auto cols = static_cast<size_t>(pImage->ncols);
+    std::string bytes = simcam::ppmHeader(pImage->ncols, pImage->nrows);
+    const size_t header = bytes.size();
+    bytes.resize(header + rows * cols * 3);
+    const auto* base = reinterpret_cast<const uint8_t*>(pImage->data);
+    char* out = bytes.data() + header;
+    for (size_t y = 0; y < rows; ++y) {
+      const uint8_t* pixel = base + y * static_cast<size_t>(pImage->rowinc);
+      for (size_t x = 0; x < cols; ++x, pixel += 4) {
+        *out++ = static_cast<char>(pixel[2]);
+        *out++ = static_cast<char>(pixel[1]);
+        *out++ = static_cast<char>(pixel[0]);
+      }
+    }
+    return simcam::writeFileAtomically(fileName, bytes) == 0 ? kOk : kSaveFailed;
+  });
+}
+
+TriclopsError triclopsDestroyContext(TriclopsContext context) {
+  return guarded([&]() -> TriclopsError {
+    if (context == nullptr) return kNullContext;
+    // Released even when a failure is injected, so the caller never leaks it.
+    const bool injected = context->fail.fails("triclopsDestroyContext");
+    delete context;
+    return injected ? kInjectedFailure : kOk;
+  });
+}
+
+const char* triclopsErrorToString(TriclopsError error) {
+  switch (error) {
+    case kOk:
+      return "success";
+    case kNullPointer:
+      return "a required pointer argument is null";
+    case kNullContext:
+      return "the stereo context is null";
+    case kCalibrationUnreadable:
+      return "the calibration file cannot be read";
+    case kInvalidCamera:
+      return "invalid camera: not a stereo camera or image this library supports";
+    case kCalibrationBadMagic:
+      return "the calibration file is not a simulated stereo camera calibration (wrong first line)";
+    case kCalibrationMalformed:
+      return "the calibration file is malformed (a missing, extra or non-numeric field, or too long)";
+    case kCalibrationOutOfRange:
+      return "the calibration file holds a value out of range";
+    case kBadResolution:
+      return "invalid resolution (rows and columns must be between 1 and 4096)";
+    case kBadInput:
+      return "invalid input image (sizes must be positive and each row must hold its 4-byte pixels)";
+    case kBadImage:
+      return "invalid image or file name to save (sizes between 1 and 8192, rows holding their 4-byte pixels)";
+    case kSaveFailed:
+      return "the image cannot be written to that file";
+    case kOutOfMemory:
+      return "out of memory";
+    case kInternal:
+      return "internal error in the stereo library";
+    case kInjectedFailure:
+      return "failure injected through SIMCAM_FAIL";
+    case kFailUnknown:
+      return "SIMCAM_FAIL names no camera or stereo operation";
+  }
+  return "unknown Triclops error code";
+}
+
+}  // extern "C"

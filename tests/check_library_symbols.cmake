@@ -1,0 +1,22 @@
+# cmake -DLIBRARY=<libstereo_brimlet.so> -DSNAPSHOT=<ON|OFF> -P check_library_symbols.cmake
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE defined COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${NM} -D --undefined-only ${LIBRARY} OUTPUT_VARIABLE undefined COMMAND_ERROR_IS_FATAL ANY)
+
+string(REGEX MATCHALL "[0-9a-f]+ [TDBRVWiu] [^\n]+" exports "${defined}")
+set(names "")
+foreach(line IN LISTS exports)
+  string(REGEX REPLACE "^[0-9a-f]+ [A-Za-z] " "" name "${line}")
+  list(APPEND names "${name}")
+endforeach()
+if(NOT names STREQUAL "Java_stereo_brimlet_cppGrabImage")
+  message(FATAL_ERROR "exported symbols should be the JNI entry point alone, not: ${names}")
+endif()
+
+string(FIND "${undefined}" "triclopsSavePackedColorImage" save)
+if(SNAPSHOT AND save EQUAL -1)
+  message(FATAL_ERROR "variant A should save snapshots but does not reference triclopsSavePackedColorImage")
+elseif(NOT SNAPSHOT AND NOT save EQUAL -1)
+  message(FATAL_ERROR "variant B must carry no snapshot code but references triclopsSavePackedColorImage")
+endif()
+message(STATUS "exports: ${names}; snapshot save referenced: ${SNAPSHOT}")
