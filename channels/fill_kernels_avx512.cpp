@@ -23,12 +23,13 @@ namespace {
 constexpr std::size_t kWidth = 16;
 
 // In-lane byte shuffle moving byte `channel` of every 32-bit pixel to its low
-// byte and zeroing the rest: one instruction widens a channel.
-// Each control dword is 0xFFFFFF00 plus a byte index within its 128-bit lane;
-// the 0xFF bytes select zero.
+// byte and zeroing the rest: one instruction widens a channel.  Each control
+// dword is 0xFFFFFF00 plus a byte index within its 128-bit lane (0xFF bytes
+// select zero).
 template <int channel>
 __m512i channelOf(__m512i pixels) {
-  const __m512i control = _mm512_set4_epi32(-256 + 12 + channel, -256 + 8 + channel, -256 + 4 + channel, -256 + channel);
+  const __m512i control =
+      _mm512_set4_epi32(-256 + 12 + channel, -256 + 8 + channel, -256 + 4 + channel, -256 + channel);
   return _mm512_shuffle_epi8(pixels, control);
 }
 
@@ -64,8 +65,9 @@ void hsvBlock(const unsigned char* pixels, int32_t* hue, int32_t* saturation, in
   offset = _mm512_mask_mov_epi32(offset, redWraps, _mm512_set1_epi32(360));
 
   // |numerator x 60| < 2^14 and d <= 255 are exact floats and the division
-  // rounds correctly, so a quotient that is not a whole number stays at
-  // least 1/255 away from one: truncating it gives the integer division.
+  // rounds correctly; an exact quotient that is not whole lies at least 1/255
+  // from the nearest whole number, far beyond the rounding error, so
+  // truncating the float quotient gives the integer division.
   // Grey lanes (d == 0) are masked off, so no 0/0 is ever evaluated.
   const __mmask16 colour = _mm512_test_epi32_mask(d, d);
   const __m512 quotient = _mm512_maskz_div_ps(

@@ -51,8 +51,9 @@ void hsvBlock(const unsigned char* pixels, int32_t* hue, int32_t* saturation, in
   offset = _mm_blendv_epi8(offset, redOffset, redCase);
 
   // |numerator x 60| < 2^14 and d <= 255 are exact floats and the division
-  // rounds correctly, so a quotient that is not a whole number stays at
-  // least 1/255 away from one: truncating it gives the integer division.
+  // rounds correctly; an exact quotient that is not whole lies at least 1/255
+  // from the nearest whole number, far beyond the rounding error, so
+  // truncating the float quotient gives the integer division.
   // Grey lanes (d == 0, numerator 0) divide 0 by 1 and are zeroed after.
   const __m128i grey = _mm_cmpeq_epi32(d, zero);
   const __m128 quotient = _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(numerator), _mm_set1_ps(60.0f)),

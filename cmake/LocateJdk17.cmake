@@ -1,7 +1,9 @@
 # FindJNI and FindJava take whatever JDK comes first, and on a machine with
 # several JDKs that is not always 17.  Unless the caller chose one, point
 # JAVA_HOME at a JDK 17 from the usual Debian and vendor locations.
-if(NOT DEFINED JAVA_HOME AND NOT DEFINED ENV{JAVA_HOME})
+if(NOT DEFINED JAVA_HOME AND DEFINED ENV{JAVA_HOME})
+  set(JAVA_HOME "$ENV{JAVA_HOME}" CACHE PATH "JDK used for the Java class, the JNI headers and the Java tests")
+elseif(NOT DEFINED JAVA_HOME)
   foreach(candidate
       /usr/lib/jvm/java-17-openjdk-amd64
       /usr/lib/jvm/java-17-openjdk-arm64

@@ -63,8 +63,9 @@ struct Expected {
   for (std::size_t i = 0; i < buffer.size(); ++i) {
     const bool inPlanes = i >= guard + shift && i < guard + shift + expected.size();
     if (!inPlanes && buffer[i] != sentinel) {
-      return ::testing::AssertionFailure() << "wrote element " << static_cast<long>(i) - static_cast<long>(guard + shift)
-                                           << " outside the planes of " << image.nrows << " x " << image.ncols;
+      return ::testing::AssertionFailure()
+             << "wrote element " << static_cast<long>(i) - static_cast<long>(guard + shift) << " outside the planes of "
+             << image.nrows << " x " << image.ncols;
     }
   }
   return ::testing::AssertionSuccess();
