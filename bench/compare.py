@@ -41,8 +41,12 @@ def main(argv):
     if len(argv) != 2:
         print(__doc__, file=sys.stderr)
         return 2
-    with open(argv[1]) as stream:
-        report = json.load(stream)
+    try:
+        with open(argv[1]) as stream:
+            report = json.load(stream)
+    except (OSError, ValueError) as error:
+        print("cannot read {}: {}".format(argv[1], error), file=sys.stderr)
+        return 2
     times, aggregated = medians(report)
     if not times:
         print("no benchmarks in " + argv[1], file=sys.stderr)

@@ -1,5 +1,7 @@
 #include "simcam/calibration.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <string>
 
@@ -87,6 +89,37 @@ TEST_F(CalibrationFile, CameraWritesFixedFileThatParsesBackExactly) {
   // One file per kind of camera and no temporaries left behind.
   EXPECT_EQ(tmp_.entries().size(), 3u);
   for (const std::string& name : tmp_.entries()) EXPECT_EQ(name.substr(name.size() - 4), ".cal") << name;
+}
+
+TEST_F(CalibrationFile, IsReplacedOnlyWhenItDoesNotHoldTheRightText) {
+  FlyCaptureContext camera = nullptr;
+  ASSERT_EQ(flycaptureCreateContext(&camera), 0);
+  ASSERT_EQ(flycaptureInitialize(camera, 0), 0);
+  char* path = nullptr;
+  ASSERT_EQ(flycaptureGetCalibrationFileFromCamera(camera, &path), 0);
+  const std::string text = simtest::readFile(path);
+  auto inode = [&path] {
+    struct stat info {};
+    EXPECT_EQ(::stat(path, &info), 0);
+    return info.st_ino;
+  };
+  const auto first = inode();
+  ASSERT_EQ(flycaptureGetCalibrationFileFromCamera(camera, &path), 0);
+  EXPECT_EQ(inode(), first);  // left alone: a replacement is a new file
+
+  for (const std::string& wrong : {std::string("stale"), text.substr(0, text.size() - 1), text + "\n"}) {
+    simtest::writeFile(path, wrong);  // in place: the same file
+    ASSERT_EQ(flycaptureGetCalibrationFileFromCamera(camera, &path), 0);
+    EXPECT_EQ(simtest::readFile(path), text);
+  }
+  // The first replacement was made while the original still existed, so it
+  // cannot have had its inode; later ones may reuse it.
+  simtest::writeFile(path, "stale");
+  const auto before = inode();
+  ASSERT_EQ(flycaptureGetCalibrationFileFromCamera(camera, &path), 0);
+  EXPECT_NE(inode(), before);
+  EXPECT_EQ(tmp_.entries().size(), 1u);  // no temporaries left
+  EXPECT_EQ(flycaptureDestroyContext(camera), 0);
 }
 
 TEST_F(CalibrationFile, UnwritableFolderFailsTheCamera) {

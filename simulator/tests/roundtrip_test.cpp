@@ -173,6 +173,58 @@ TEST_F(RawFrames, TimestampsIncreaseFromGrabToGrab) {
   EXPECT_EQ(flycaptureDestroyContext(camera), 0);
 }
 
+// A camera streaming 64 x 48 Bayer, with one frame grabbed.
+struct SmallStream {
+  FlyCaptureContext camera = nullptr;
+  FlyCaptureImage frame{};
+
+  SmallStream() {
+    EXPECT_EQ(flycaptureCreateContext(&camera), 0);
+    EXPECT_EQ(flycaptureInitialize(camera, 0), 0);
+    EXPECT_EQ(flycaptureStartCustomImage(camera, 3, 0, 0, 64, 48, 100.0f, FLYCAPTURE_PIXEL_FORMAT_RAW16), 0);
+    EXPECT_EQ(flycaptureGrabImage2(camera, &frame), 0);
+  }
+  ~SmallStream() {
+    EXPECT_EQ(flycaptureStop(camera), 0);
+    EXPECT_EQ(flycaptureDestroyContext(camera), 0);
+  }
+  std::vector<uint8_t> prepare(unsigned char* raw) {
+    FlyCaptureImage image = frame;
+    image.pData = raw;
+    std::vector<uint8_t> buffer(64 * 48 * 2 * 4, 0);
+    FlyCaptureImage out{};
+    out.pData = buffer.data();
+    EXPECT_EQ(flycapturePrepareStereoImage(camera, image, nullptr, &out), 0);
+    return buffer;
+  }
+};
+
+TEST_F(RawFrames, PreparingACopyOfTheFramePreparesWhatTheCopyHolds) {
+  SmallStream stream;
+  ASSERT_NE(stream.frame.pData, nullptr);
+  std::vector<uint8_t> copy(stream.frame.pData, stream.frame.pData + 64 * 48 * 2);
+  // The grabbed frame and a copy of it prepare alike...
+  EXPECT_EQ(stream.prepare(stream.frame.pData), stream.prepare(copy.data()));
+  // ...and a changed copy gives what it now holds: a flat mosaic is flat grey.
+  std::fill(copy.begin(), copy.end(), 77);
+  const std::vector<uint8_t> flat = stream.prepare(copy.data());
+  size_t wrong = 0;
+  for (size_t i = 0; i < flat.size(); i += 4) {
+    wrong += flat[i] != 77 || flat[i + 1] != 77 || flat[i + 2] != 77 || flat[i + 3] != 255;
+  }
+  EXPECT_EQ(wrong, 0u);
+}
+
+// Grabbed frames are shared by every camera streaming the same, so a write
+// into one must not go through.
+class GrabbedFrameDeathTest : public SimcamTest {};
+
+TEST_F(GrabbedFrameDeathTest, IsReadOnly) {
+  SmallStream stream;
+  volatile unsigned char* data = stream.frame.pData;
+  EXPECT_DEATH(data[0] = static_cast<unsigned char>(data[0] + 1), "");
+}
+
 // A smooth scene where every misplaced pixel shows: sines of 48 to 80 pixels.
 double wave(double x, double y, int channel) {
   constexpr double kTwoPi = 6.283185307179586;

@@ -4,9 +4,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <set>
 #include <string>
@@ -48,7 +48,7 @@ struct Expected {
   std::vector<int32_t> buffer(guard + shift + expected.size() + guard, sentinel);
   int32_t* planes = buffer.data() + guard + shift;
   fill(image, planes);
-  if (std::memcmp(planes, expected.data(), expected.size() * sizeof(int32_t)) != 0) {
+  if (!std::equal(expected.begin(), expected.end(), planes)) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
       if (planes[i] != expected[i]) {
         const std::size_t n = expected.size() / 3;

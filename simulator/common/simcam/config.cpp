@@ -1,8 +1,13 @@
 #include "simcam/config.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
+#include <string>
 
+#include "simcam/cache.h"
+#include "simcam/files.h"
 #include "simcam/scene.h"
 
 namespace simcam {
@@ -47,6 +52,51 @@ ConfigProblem sceneProblem(PpmProblem problem) {
       return ConfigProblem::SceneOversized;
   }
   return ConfigProblem::SceneMalformed;
+}
+
+std::shared_ptr<const RgbImage> sharedBuiltinScene() {
+  static const std::shared_ptr<const RgbImage> scene = std::make_shared<const RgbImage>(builtinScene());
+  return scene;
+}
+
+// A scene file as it was when read.
+struct SceneFile {
+  FileStamp stamp;
+  std::shared_ptr<const RgbImage> scene;
+};
+
+// Longer than any file system's timestamp step: a file whose times are
+// this much older than the moment we started reading it cannot change
+// afterwards without its change time moving on.
+constexpr int64_t kSettledNs = int64_t{2} * 1000 * 1000 * 1000;
+
+LruCache<std::string, SceneFile>& sceneFiles() {
+  // Never destroyed, like the other caches: contexts may outlive static destruction.
+  static auto* cache = new LruCache<std::string, SceneFile>(kSceneFileCacheCapacity);
+  return *cache;
+}
+
+// The scene in the file at `path`.  Replay tests rewrite scene files, in
+// place and quickly, so the file is read again unless it is exactly as it was
+// and was already settled when it was read: a rewrite within one timestamp
+// tick of that read cannot then go unnoticed.
+std::shared_ptr<const RgbImage> sceneFromFile(const char* path, PpmProblem& problem) {
+  FileStamp now;
+  if (stampFile(path, now)) {
+    if (const std::shared_ptr<SceneFile> known = sceneFiles().find(path); known && known->stamp == now) {
+      problem = PpmProblem::None;
+      return known->scene;
+    }
+  }
+  const int64_t readFrom = wallClockNs();
+  auto scene = std::make_shared<RgbImage>();
+  FileStamp stamp;
+  problem = readPpmFile(path, *scene, &stamp);
+  if (problem != PpmProblem::None) return nullptr;
+  if (std::max(stamp.modifiedNs, stamp.changedNs) < readFrom - kSettledNs) {
+    sceneFiles().put(path, std::make_shared<SceneFile>(SceneFile{stamp, scene}));
+  }
+  return scene;
 }
 
 }  // namespace
@@ -123,9 +173,11 @@ CameraConfig readCameraConfig() {
   // Loading a scene that will never be used would only delay the report.
   if (config.problem == ConfigProblem::None) {
     if (const char* path = environmentValue("SIMCAM_SCENE")) {
-      note(sceneProblem(readPpmFile(path, config.scene)));
+      PpmProblem problem = PpmProblem::None;
+      config.scene = sceneFromFile(path, problem);
+      note(sceneProblem(problem));
     } else {
-      config.scene = builtinScene();
+      config.scene = sharedBuiltinScene();
     }
   }
 

@@ -5,6 +5,7 @@
 #define SIMCAM_CONFIG_H
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,7 +34,9 @@ struct CameraConfig {
   uint32_t register1F28 = 0;
   int images = 2;
   FailInjection fail;
-  RgbImage scene;          // the ideal rectified view of camera 0
+  // The ideal rectified view of camera 0; never null once `problem` is None.
+  // Shared: the built-in scene is made once, and cached frames keep theirs.
+  std::shared_ptr<const RgbImage> scene;
   std::string tempFolder;  // where the calibration file goes
   ConfigProblem problem = ConfigProblem::None;
 };

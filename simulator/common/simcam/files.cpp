@@ -6,11 +6,26 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace simcam {
 
 namespace {
+
+int64_t nanoseconds(const timespec& time) {
+  return static_cast<int64_t>(time.tv_sec) * 1000000000 + static_cast<int64_t>(time.tv_nsec);
+}
+
+FileStamp stampOf(const struct stat& info) {
+  FileStamp stamp;
+  stamp.device = static_cast<uint64_t>(info.st_dev);
+  stamp.inode = static_cast<uint64_t>(info.st_ino);
+  stamp.size = static_cast<int64_t>(info.st_size);
+  stamp.modifiedNs = nanoseconds(info.st_mtim);
+  stamp.changedNs = nanoseconds(info.st_ctim);
+  return stamp;
+}
 
 bool writeAll(int fd, std::string_view bytes) {
   size_t done = 0;
@@ -66,6 +81,26 @@ ReadResult readSmallFile(const char* path, size_t maxBytes, std::string& out) {
   }
   out = std::move(text);
   return ReadResult::Ok;
+}
+
+bool stampFile(const char* path, FileStamp& out) {
+  struct stat info {};
+  if (::stat(path, &info) != 0) return false;
+  out = stampOf(info);
+  return true;
+}
+
+bool stampFile(int fd, FileStamp& out) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return false;
+  out = stampOf(info);
+  return true;
+}
+
+int64_t wallClockNs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return nanoseconds(now);
 }
 
 }  // namespace simcam

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "simcam/files.h"
+
 namespace simcam {
 
 namespace {
@@ -107,7 +109,7 @@ PpmProblem parsePpm(const uint8_t* data, size_t size, RgbImage& out) {
   return PpmProblem::None;
 }
 
-PpmProblem readPpmFile(const char* path, RgbImage& out) {
+PpmProblem readPpmFile(const char* path, RgbImage& out, FileStamp* stamp) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return PpmProblem::Unreadable;
   struct FdCloser {
@@ -117,6 +119,8 @@ PpmProblem readPpmFile(const char* path, RgbImage& out) {
 
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return PpmProblem::Unreadable;
+  // Stamped before reading: what is read is this file or a later state of it.
+  if (stamp != nullptr && !stampFile(fd, *stamp)) return PpmProblem::Unreadable;
   // Generous room for the header and its comments; anything larger cannot be a
   // scene we accept, so it is not read at all.
   const off_t limit = static_cast<off_t>(kMaxPpmPixels * 3 + 65536);

@@ -19,6 +19,10 @@ struct RgbImage {
   const uint8_t* pixel(int x, int y) const {
     return pixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
   }
+
+  bool operator==(const RgbImage& other) const {
+    return width == other.width && height == other.height && pixels == other.pixels;
+  }
 };
 
 enum class PpmProblem { None, Unreadable, Malformed, Truncated, Oversized };
@@ -33,7 +37,9 @@ inline constexpr int64_t kMaxPpmPixels = int64_t{32} * 1024 * 1024;
 // `out` is only written on success.
 PpmProblem parsePpm(const uint8_t* data, size_t size, RgbImage& out);
 
-PpmProblem readPpmFile(const char* path, RgbImage& out);
+struct FileStamp;
+// `stamp`, if given, receives the stamp of the file read (on success).
+PpmProblem readPpmFile(const char* path, RgbImage& out, FileStamp* stamp = nullptr);
 
 // The header parsePpm accepts for a width x height image.
 std::string ppmHeader(int width, int height);

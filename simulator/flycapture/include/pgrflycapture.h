@@ -77,7 +77,11 @@ FLYCAPTURE_API FlyCaptureError flycaptureStartCustomImage(FlyCaptureContext cont
                                                           uint32_t uiImagePosLeft, uint32_t uiImagePosTop,
                                                           uint32_t uiWidth, uint32_t uiHeight,
                                                           float fBandwidth, int32_t pixelFormat);
-/* pImage->pData stays owned by the context until the next grab, stop or destroy. */
+/*
+ * pImage->pData stays owned by the context until the next grab, stop or
+ * destroy.  It is read-only: the simulated camera shares one frame between
+ * every context streaming the same, and writing into it faults.
+ */
 FLYCAPTURE_API FlyCaptureError flycaptureGrabImage2(FlyCaptureContext context, FlyCaptureImage* pImage);
 /*
  * Converts a grabbed frame into the prepared 4-byte layout.  The caller sets

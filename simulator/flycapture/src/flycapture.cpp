@@ -1,17 +1,17 @@
 // The simulated stereo camera behind the FlyCapture operations.
 
-#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "flycapture_errors.h"
 #include "frame.h"
+#include "frame_cache.h"
 #include "pgrflycapture.h"
 #include "simcam/calibration.h"
 #include "simcam/config.h"
@@ -22,11 +22,13 @@ using namespace simcam::fc;
 
 struct FlyCaptureCameraContext {
   simcam::CameraConfig config;
-  std::array<simcam::LensModel, 3> lenses{};
   bool initialized = false;
   bool streaming = false;
   simcam::FrameFormat format{};
-  std::vector<uint8_t> frame;  // the last grabbed frame, valid until the next grab, stop or destroy
+  // What this stream delivers, shared with every context streaming the same;
+  // held until stop or destroy, which keeps the grabbed frame valid.
+  std::shared_ptr<simcam::CachedFrame> frame;
+  const unsigned char* grabbed = nullptr;  // the frame the last grab handed out
   std::string calibrationPath;
   uint64_t lastStampMicros = 0;
 };
@@ -118,9 +120,6 @@ FlyCaptureError flycaptureInitialize(FlyCaptureContext context, uint32_t busInde
     if (context->config.fail.fails("flycaptureInitialize")) return kInjectedFailure;
     if (busIndex != 0) return kNoCameraOnBus;
     if (context->initialized) return kAlreadyInitialized;
-    for (int i = 0; i < context->config.images; ++i) {
-      context->lenses[static_cast<size_t>(i)] = simcam::builtinLens(context->config.model, i);
-    }
     context->initialized = true;
     return kOk;
   });
@@ -133,7 +132,14 @@ FlyCaptureError flycaptureGetCalibrationFileFromCamera(FlyCaptureContext context
     const simcam::CameraConfig& config = context->config;
     std::string path = simcam::calibrationPath(config.tempFolder, config.model, config.images);
     const std::string text = simcam::formatCalibration(simcam::builtinCalibration(config.model, config.images));
-    if (simcam::writeFileAtomically(path, text) != 0) return kCalibrationNotWritten;
+    // Usually the file is there from an earlier call; reading it is much
+    // cheaper than replacing it.  Anything else (missing, different, not a
+    // regular file) is replaced, atomically as always.
+    std::string existing;
+    const bool current = simcam::readSmallFile(path.c_str(), simcam::kMaxCalibrationBytes, existing) ==
+                             simcam::ReadResult::Ok &&
+                         existing == text;
+    if (!current && simcam::writeFileAtomically(path, text) != 0) return kCalibrationNotWritten;
     // The path never changes for a context; keeping the first copy keeps
     // every pointer handed out valid until destroy.
     if (context->calibrationPath != path) context->calibrationPath = std::move(path);
@@ -190,8 +196,8 @@ FlyCaptureError flycaptureStartCustomImage(FlyCaptureContext context, uint32_t u
 
     const simcam::FrameFormat format{static_cast<int>(uiWidth), static_cast<int>(uiHeight), context->config.images,
                                      pixelFormat};
-    context->frame.assign(
-        static_cast<size_t>(format.width) * static_cast<size_t>(format.height) * static_cast<size_t>(format.images), 0);
+    // Rendering waits for the first grab; finding the entry is cheap.
+    context->frame = simcam::cachedFrame({context->config.scene, context->config.model, format});
     context->format = format;
     context->streaming = true;
 
@@ -208,7 +214,7 @@ FlyCaptureError flycaptureGrabImage2(FlyCaptureContext context, FlyCaptureImage*
     if (pImage == nullptr) return kNullPointer;
     if (!context->streaming) return kNotStreaming;
     const simcam::FrameFormat& format = context->format;
-    simcam::renderFrame(context->config.scene, context->lenses.data(), format, context->frame.data());
+    context->grabbed = context->frame->raw();
 
     // Strictly increasing even if two grabs fall in the same microsecond.
     uint64_t stamp = monotonicMicros();
@@ -221,7 +227,8 @@ FlyCaptureError flycaptureGrabImage2(FlyCaptureContext context, FlyCaptureImage*
     pImage->iRowInc = format.width * format.images;
     pImage->iNumImages = format.images;
     pImage->pixelFormat = format.pixelFormat;
-    pImage->pData = context->frame.data();
+    // Read-only pages shared with other contexts; the type cannot say so.
+    pImage->pData = const_cast<unsigned char*>(context->grabbed);
     pImage->timeStamp.ulSeconds = static_cast<uint32_t>(stamp / 1000000u);
     pImage->timeStamp.ulMicroSeconds = static_cast<uint32_t>(stamp % 1000000u);
     return kOk;
@@ -243,7 +250,15 @@ FlyCaptureError flycapturePrepareStereoImage(FlyCaptureContext context, FlyCaptu
     }
     if (pImageColor->pData == nullptr) return kNoOutputBuffer;
 
-    simcam::prepareFrame(image.pData, image.iRowInc, format, pImageColor->pData);
+    const size_t bytes = static_cast<size_t>(format.width) * static_cast<size_t>(format.height) *
+                         static_cast<size_t>(format.images) * 4;
+    if (image.pData == context->grabbed && image.iRowInc == format.width * format.images) {
+      // The frame this stream delivers, whose preparation is known.
+      std::memcpy(pImageColor->pData, context->frame->prepared(), bytes);
+    } else {
+      // A frame the caller made or copied: prepared from what it holds.
+      simcam::prepareFrame(image.pData, image.iRowInc, format, pImageColor->pData);
+    }
     pImageColor->iRows = format.height;
     pImageColor->iCols = format.width;
     pImageColor->iRowInc = format.width * format.images;  // in pixels: a row is iRowInc x 4 bytes
@@ -253,9 +268,7 @@ FlyCaptureError flycapturePrepareStereoImage(FlyCaptureContext context, FlyCaptu
     pImageColor->timeStamp = image.timeStamp;
 
     std::lock_guard<std::mutex> lock(gQueryMutex);
-    gLastPreparation = SimcamPreparation{1, format.images,
-                                         static_cast<size_t>(format.width) * static_cast<size_t>(format.height) *
-                                             static_cast<size_t>(format.images) * 4};
+    gLastPreparation = SimcamPreparation{1, format.images, bytes};
     return kOk;
   });
 }
@@ -265,7 +278,8 @@ FlyCaptureError flycaptureStop(FlyCaptureContext context) {
     if (FlyCaptureError e = checkReady(context, "flycaptureStop")) return e;
     if (!context->streaming) return kNotStreaming;
     context->streaming = false;
-    std::vector<uint8_t>().swap(context->frame);
+    context->frame.reset();
+    context->grabbed = nullptr;
     return kOk;
   });
 }

@@ -7,13 +7,13 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <vector>
 
+#include "simcam/cache.h"
 #include "simcam/calibration.h"
 #include "simcam/files.h"
 #include "simcam/operations.h"
 #include "simcam/ppm.h"
-#include "simcam/sampling.h"
+#include "simcam/rectify_map.h"
 #include "triclops_errors.h"
 
 using namespace simcam::tc;
@@ -25,7 +25,8 @@ struct TriclopsRectifier {
   int cols = 320;
   // Pixels of the last rectified image; kept until the next rectification
   // reallocates it or the context is destroyed.
-  std::vector<TriclopsPackedColorPixel> rectified;
+  std::unique_ptr<TriclopsPackedColorPixel[]> rectified;
+  size_t rectifiedCapacity = 0;  // in pixels
 };
 
 namespace {
@@ -68,6 +69,43 @@ TriclopsError calibrationError(simcam::CalibrationProblem problem) {
 
 bool validPackedImage(int64_t rows, int64_t cols, int64_t rowinc) {
   return rows > 0 && cols > 0 && rows <= kMaxRowBytes && cols <= kMaxRowBytes / 4 && rowinc >= cols * 4;
+}
+
+// Maps are kept for the sizes stereo_brimlet and its tests rectify to; a
+// larger one (up to 4096 x 4096) would cost 8 bytes a pixel, so it is
+// worked out pixel by pixel instead.
+constexpr int64_t kMaxMappedPixels = 640 * 480;
+
+// A map depends on the lens and the geometries only.  The disparity moves
+// the scene, not the lens, so it plays no part.
+struct MapKey {
+  double k1, offsetX, offsetY;
+  simcam::RectifyGeometry geometry;
+
+  bool operator==(const MapKey& other) const {
+    return k1 == other.k1 && offsetX == other.offsetX && offsetY == other.offsetY && geometry == other.geometry;
+  }
+};
+
+class CachedMap {
+ public:
+  CachedMap(const simcam::LensModel& lens, const simcam::RectifyGeometry& geometry)
+      : lens_(lens), geometry_(geometry) {}
+
+  const simcam::RectifyMap& map() {
+    return map_.get([this] { return simcam::buildRectifyMap(lens_, geometry_); });
+  }
+
+ private:
+  const simcam::LensModel lens_;
+  const simcam::RectifyGeometry geometry_;
+  simcam::Lazy<simcam::RectifyMap> map_;
+};
+
+simcam::LruCache<MapKey, CachedMap>& mapCache() {
+  // Never destroyed: a context a host forgets to close may still use it at exit.
+  static auto* cache = new simcam::LruCache<MapKey, CachedMap>(simcam::kRectifyMapCacheCapacity);
+  return *cache;
 }
 
 }  // namespace
@@ -133,30 +171,30 @@ TriclopsError triclopsRectifyPackedColorImage(TriclopsContext context, TriclopsC
     const simcam::LensModel& lens = context->calibration.lens[static_cast<size_t>(camera)];
     const int rows = context->rows;
     const int cols = context->cols;
-    context->rectified.resize(static_cast<size_t>(rows) * static_cast<size_t>(cols));
+    const size_t pixels = static_cast<size_t>(rows) * static_cast<size_t>(cols);
+    if (pixels > context->rectifiedCapacity) {
+      // Left uninitialised: every pixel is written below.
+      context->rectified.reset();
+      context->rectifiedCapacity = 0;
+      context->rectified.reset(new TriclopsPackedColorPixel[pixels]);
+      context->rectifiedCapacity = pixels;
+    }
     const auto* input = static_cast<const uint8_t*>(pInput->data);
-    std::vector<double> columns(static_cast<size_t>(cols));
-    for (int x = 0; x < cols; ++x) columns[static_cast<size_t>(x)] = simcam::normalisedCoordinate(x, cols);
-
-    TriclopsPackedColorPixel* out = context->rectified.data();
-    for (int y = 0; y < rows; ++y) {
-      const double rowCoordinate = simcam::normalisedCoordinate(y, rows);
-      for (int x = 0; x < cols; ++x, ++out) {
-        // The rectified pixel shows what the lens bent onto this raw point.
-        const simcam::Point raw = simcam::distort(lens, {columns[static_cast<size_t>(x)], rowCoordinate});
-        const simcam::Tap tap = simcam::makeTap(simcam::pixelCoordinate(raw.x, pInput->ncols),
-                                                simcam::pixelCoordinate(raw.y, pInput->nrows), pInput->ncols,
-                                                pInput->nrows, 4, static_cast<size_t>(pInput->rowinc));
-        out->value[0] = simcam::sample(input, tap, 0);
-        out->value[1] = simcam::sample(input, tap, 1);
-        out->value[2] = simcam::sample(input, tap, 2);
-        out->value[3] = 255;
-      }
+    auto* out = reinterpret_cast<uint8_t*>(context->rectified.get());
+    const simcam::RectifyGeometry geometry{pInput->nrows, pInput->ncols, static_cast<size_t>(pInput->rowinc), rows,
+                                           cols};
+    if (int64_t{rows} * cols <= kMaxMappedPixels && simcam::mappable(geometry)) {
+      const MapKey key{lens.k1, lens.offsetX, lens.offsetY, geometry};
+      const std::shared_ptr<CachedMap> map =
+          mapCache().get(key, [&] { return std::make_shared<CachedMap>(lens, geometry); });
+      simcam::applyRectifyMap(input, geometry.inRowBytes, map->map(), out);
+    } else {
+      simcam::rectifyDirect(lens, geometry, input, out);
     }
     pOutput->nrows = rows;
     pOutput->ncols = cols;
     pOutput->rowinc = cols * 4;
-    pOutput->data = context->rectified.data();
+    pOutput->data = context->rectified.get();
     return kOk;
   });
 }
@@ -234,6 +272,14 @@ const char* triclopsErrorToString(TriclopsError error) {
       return "SIMCAM_FAIL names no camera or stereo operation";
   }
   return "unknown Triclops error code";
+}
+
+size_t simcamCachedRectifyMapCount(void) {
+  try {
+    return mapCache().size();
+  } catch (...) {
+    return 0;
+  }
 }
 
 }  // extern "C"
