@@ -27,9 +27,14 @@ function(brimlet_compile_options target)
   endif()
 endfunction()
 
-# The sanitizer runtime a JVM must preload to load a sanitized library
-# (BRIMLET_SANITIZER_RUNTIME, empty when not sanitizing).
-set(BRIMLET_SANITIZER_RUNTIME "")
+# What a JVM needs to load a sanitized library (BRIMLET_SANITIZER_ENVIRONMENT,
+# a list of VAR=value for a test's ENVIRONMENT; empty when not sanitizing):
+# the runtime preloaded, since it must come first; use_tls=0, without which
+# LeakSanitizer crashes on the JVM's threads; malloc_context_size=4, which
+# keeps the JVM's suppressions off the library's own stacks; and an exit code
+# of its own, apart from the library's documented exit(1).  Processes the
+# JVM starts inherit it.
+set(BRIMLET_SANITIZER_ENVIRONMENT "")
 if(BRIMLET_SANITIZE)
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     set(runtimeName libclang_rt.asan-x86_64.so)
@@ -37,9 +42,15 @@ if(BRIMLET_SANITIZE)
     set(runtimeName libasan.so)
   endif()
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtimeName}
-    OUTPUT_VARIABLE BRIMLET_SANITIZER_RUNTIME OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT IS_ABSOLUTE "${BRIMLET_SANITIZER_RUNTIME}" OR NOT EXISTS "${BRIMLET_SANITIZER_RUNTIME}")
+    OUTPUT_VARIABLE runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${runtime}" OR NOT EXISTS "${runtime}")
     message(FATAL_ERROR "BRIMLET_SANITIZE: ${CMAKE_CXX_COMPILER} does not know where ${runtimeName} is")
   endif()
+  set(BRIMLET_SANITIZER_ENVIRONMENT
+    "LD_PRELOAD=${runtime}"
+    "ASAN_OPTIONS=detect_leaks=1:malloc_context_size=4:handle_segv=0:exitcode=86"
+    "LSAN_OPTIONS=use_tls=0:exitcode=86:suppressions=${CMAKE_CURRENT_LIST_DIR}/../tests/lsan-jvm.supp"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  unset(runtime)
   unset(runtimeName)
 endif()

@@ -18,6 +18,7 @@ import java.nio.file.Files;
 import java.nio.file.LinkOption;
 import java.nio.file.Path;
 import java.nio.file.attribute.PosixFilePermissions;
+import java.util.List;
 import java.util.Map;
 import java.util.Set;
 import java.util.TreeSet;
@@ -74,6 +75,14 @@ class BadInputTest {
         return new int[] {
             Integer.MIN_VALUE, Integer.MIN_VALUE + 1, -1, 0, 1, 2, Integer.MAX_VALUE - 1, Integer.MAX_VALUE,
         };
+    }
+
+    @Test
+    void aFullJavaHeapGivesOutOfMemoryErrorAndTheNextCallWorks() throws Exception {
+        ChildRuns.Scenario child = new ChildRuns(root).runScenario(List.of("-Xmx64m"), Map.of(), "full-heap");
+        assertEquals("", child.out());
+        assertEquals(0, child.exitCode(), child.err());
+        assertEquals(List.of("OutOfMemoryError", "returned " + 3 * PLANE), child.lines());
     }
 
     // ---- scenes, in a child JVM with SIMCAM_SCENE
@@ -228,6 +237,8 @@ class BadInputTest {
                 // a folder are the unreadable scenes every user can make.
                 Arguments.of("missing", "cannot be read", (BadScene) folder -> folder.resolve("missing.ppm")),
                 Arguments.of("a folder", "cannot be read", (BadScene) folder -> folder),
+                Arguments.of("a name longer than a file name may be", "cannot be read",
+                        (BadScene) folder -> folder.resolve("x".repeat(300) + ".ppm")),
                 Arguments.of("empty", "truncated", (BadScene) folder -> bytes(folder, "", 0)),
                 Arguments.of("truncated pixels", "truncated", (BadScene) folder -> bytes(folder, "P6\n64 48\n255\n", 64 * 48 * 3 - 1)),
                 Arguments.of("truncated header", "truncated", (BadScene) folder -> bytes(folder, "P6\n64 4", 0)),
@@ -280,7 +291,9 @@ class BadInputTest {
                 }),
                 Arguments.of("TMPDIR is missing", (CalibrationPlace) (tmp, name) -> tmp.resolve("missing")),
                 Arguments.of("TMPDIR is a regular file", (CalibrationPlace) (tmp, name) ->
-                        Files.writeString(tmp.resolve("file"), "not a folder")));
+                        Files.writeString(tmp.resolve("file"), "not a folder")),
+                Arguments.of("TMPDIR is longer than a path may be", (CalibrationPlace) (tmp, name) ->
+                        tmp.resolve(String.join("/", java.util.Collections.nCopies(40, "y".repeat(200))))));
     }
 
     @ParameterizedTest(name = "{0}")

@@ -8,6 +8,7 @@ import static stereo.TestFrames.SNAPSHOT;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.HashMap;
+import java.util.List;
 import java.util.Map;
 import java.util.Set;
 import java.util.TreeSet;
@@ -22,8 +23,8 @@ import org.junit.jupiter.params.provider.MethodSource;
  * Every operation of the camera and stereo stand-ins made to fail, one at a
  * time, in a real JVM that asked for a snapshot: a checked step prints its one
  * line and ends the process with status 1, leaving no crash file and no
- * temporary file; the two unchecked ones (the register read and the snapshot
- * save) let the call return its array.
+ * temporary file, also while other threads are calling; the two unchecked
+ * ones (the register read and the snapshot save) let the call return its array.
  */
 class FaultInjectionTest {
     /** Fails the process only if its operation fails; in the order a call runs them. */
@@ -79,6 +80,17 @@ class FaultInjectionTest {
         assertEquals(working, ChildRuns.tree(sandbox.work), "files in the working folder");
         assertEquals(expectedTemporaryFiles(sandbox, !BEFORE_CALIBRATION.contains(operation), 12),
                 ChildRuns.tree(sandbox.tmp), "files in TMPDIR");
+    }
+
+    @ParameterizedTest(name = "{0}")
+    @MethodSource("checkedOperations")
+    void aFailureWhileEightThreadsCallPrintsOneLineOnly(String operation, String label) throws Exception {
+        // Calls take turns, so the first to fail ends the process before any other starts.
+        ChildRuns.Scenario child = new ChildRuns(root).runScenario(List.of(), Map.of("SIMCAM_FAIL", operation),
+                "threads", "8", "100");
+        assertEquals("ERROR: " + label + " reported " + ChildRuns.INJECTED + ".\n", child.out());
+        assertEquals(1, child.exitCode(), child.err());
+        assertEquals(List.of(), child.lines(), "no thread got to the end");
     }
 
     @Test

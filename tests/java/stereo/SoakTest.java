@@ -15,7 +15,6 @@ import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
 import java.util.Set;
-import java.util.TreeSet;
 import java.util.stream.Stream;
 import org.junit.jupiter.api.Test;
 
@@ -75,14 +74,6 @@ class SoakTest {
         }
     }
 
-    private static Set<String> names(Path folder) throws IOException {
-        Set<String> names = new TreeSet<>();
-        try (Stream<Path> entries = Files.walk(folder)) {
-            entries.filter(p -> !p.equals(folder)).forEach(p -> names.add(folder.relativize(p).toString()));
-        }
-        return names;
-    }
-
     private static long vmRssKb() throws IOException {
         for (String line : Files.readAllLines(Path.of("/proc/self/status"))) {
             if (line.startsWith("VmRSS:")) {
@@ -102,7 +93,7 @@ class SoakTest {
         // the JVM's own bookkeeping out of the figures.
         System.gc();
         return new Sample(openFiles(), count(Path.of("/proc/self/task")), vmRssKb(),
-                names(temporaryFolder()), names(Path.of(".")));
+                ChildRuns.tree(temporaryFolder()), ChildRuns.tree(Path.of(".")));
     }
 
     @Test
