@@ -16,6 +16,7 @@ import stereo.brimlet;
  */
 public final class CallBenchmark {
     private static final int ROW_BUFFER_BYTES = 1280 * 960 * 2 * 4;
+    private static final long WARM_UP_NANOS = Long.getLong("brimlet.bench.warmUpMillis", 3000) * 1_000_000;
 
     public static void main(String[] args) {
         int rounds = args.length > 0 ? Integer.parseInt(args[0]) : 31;
@@ -45,7 +46,11 @@ public final class CallBenchmark {
     }
 
     private static double medianMicros(int rounds, int callsPerRound, Runnable work) {
-        for (int i = 0; i < Math.max(50, callsPerRound * 5); i++) {
+        // Warm up for a while, not a count: the process's memory settles
+        // (allocator thresholds, huge pages) over the first seconds, and a
+        // configuration measured early would pay for that.
+        long warmUpEnd = System.nanoTime() + WARM_UP_NANOS;
+        for (int i = 0; i < 50 || System.nanoTime() < warmUpEnd; i++) {
             work.run();
         }
         double[] perCall = new double[rounds];
