@@ -4,11 +4,7 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
-import java.io.File;
 import java.io.IOException;
-import java.io.InputStream;
-import java.net.URISyntaxException;
-import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
@@ -17,7 +13,6 @@ import java.util.List;
 import java.util.Map;
 import java.util.Set;
 import java.util.TreeSet;
-import java.util.concurrent.TimeUnit;
 import java.util.stream.Stream;
 
 /**
@@ -91,39 +86,19 @@ final class ChildRuns {
     /** Runs ChildScenario with extra JVM options in this sandbox, as runChild does ChildGrab. */
     Scenario runScenario(List<String> jvmOptions, Map<String, String> env, String... args) throws Exception {
         Path lines = tmp.getParent().resolve("scenario.txt");
-        Path err = tmp.getParent().resolve("scenario.err");
-        List<String> command = new ArrayList<>(List.of(
-                Path.of(System.getProperty("java.home"), "bin", "java").toString(),
-                "-Xcheck:jni", "-XX:+DisplayVMOutputToStderr", "-XX:-CreateCoredumpOnCrash"));
-        command.addAll(jvmOptions);
-        command.addAll(List.of("-Djava.library.path=" + System.getProperty("java.library.path"),
-                "-cp", location(brimlet.class) + File.pathSeparator + location(ChildScenario.class),
-                ChildScenario.class.getName(), lines.toString()));
-        command.addAll(List.of(args));
-        ProcessBuilder builder = new ProcessBuilder(command).directory(work.toFile()).redirectError(err.toFile());
-        builder.environment().keySet().removeIf(name -> name.startsWith("SIMCAM_"));
-        builder.environment().put("TMPDIR", tmp.toString());
-        builder.environment().putAll(env);
-        Process process = builder.start();
-        byte[] out;
-        try (InputStream stdout = process.getInputStream()) {
-            out = stdout.readAllBytes();
-        }
-        if (!process.waitFor(120, TimeUnit.SECONDS)) {
-            process.destroyForcibly();
-            throw new AssertionError("child JVM did not finish");
-        }
-        Scenario scenario = new Scenario(process.exitValue(), new String(out, StandardCharsets.UTF_8),
-                Files.readString(err), Files.exists(lines) ? Files.readAllLines(lines) : List.of());
+        Map<String, String> all = new HashMap<>(env);
+        all.putIfAbsent("TMPDIR", tmp.toString());
+        List<String> scenarioArgs = new ArrayList<>(List.of(lines.toString()));
+        scenarioArgs.addAll(List.of(args));
+        TestFrames.Jvm jvm = TestFrames.runJvm(work, all, jvmOptions, ChildScenario.class, scenarioArgs);
+        Scenario scenario = new Scenario(jvm.exitCode(), jvm.out(), jvm.err(),
+                Files.exists(lines) ? Files.readAllLines(lines) : List.of());
         assertNoNativeTrouble(new TestFrames.Child(scenario.exitCode(), scenario.out(), scenario.err(), List.of()));
         assertNoCrashFile(work);
         assertNoCrashFile(tmp);
         return scenario;
     }
 
-    private static String location(Class<?> type) throws URISyntaxException {
-        return Path.of(type.getProtectionDomain().getCodeSource().getLocation().toURI()).toString();
-    }
 
     /** Asserts the child printed exactly one failure line for label and ended with status 1. */
     static void assertFailureLine(TestFrames.Child child, String label, String text) {

@@ -94,15 +94,42 @@ final class TestFrames {
     static Child runChild(Path workDir, Map<String, String> env, boolean snapshot, int... modes)
             throws IOException, InterruptedException, URISyntaxException {
         Path arrays = Files.createTempFile("brimlet-child", ".bin");
+        List<String> args = new ArrayList<>(List.of(arrays.toString(), Boolean.toString(snapshot)));
+        for (int mode : modes) {
+            args.add(Integer.toString(mode));
+        }
+        Jvm jvm = runJvm(workDir, env, List.of(), ChildGrab.class, args);
+        List<int[]> returned = new ArrayList<>();
+        try (DataInputStream in = new DataInputStream(new BufferedInputStream(Files.newInputStream(arrays)))) {
+            while (in.available() > 0) {
+                int[] planes = new int[in.readInt()];
+                for (int i = 0; i < planes.length; i++) {
+                    planes[i] = in.readInt();
+                }
+                returned.add(planes);
+            }
+        }
+        Files.delete(arrays);
+        return new Child(jvm.exitCode(), jvm.out(), jvm.err(), returned);
+    }
+
+    /** How a child JVM ended and what it printed. */
+    record Jvm(int exitCode, String out, String err) {}
+
+    /**
+     * Runs mainClass in a child JVM checked like this one (-Xcheck:jni, the
+     * same native library), in workDir, with no SIMCAM_* variables but env's.
+     */
+    static Jvm runJvm(Path workDir, Map<String, String> env, List<String> jvmOptions, Class<?> mainClass,
+            List<String> args) throws IOException, InterruptedException, URISyntaxException {
         List<String> command = new ArrayList<>(List.of(
                 Path.of(System.getProperty("java.home"), "bin", "java").toString(),
-                "-Xcheck:jni", "-XX:+DisplayVMOutputToStderr", "-XX:-CreateCoredumpOnCrash",
-                "-Djava.library.path=" + System.getProperty("java.library.path"),
-                "-cp", location(brimlet.class) + java.io.File.pathSeparator + location(ChildGrab.class),
-                ChildGrab.class.getName(), arrays.toString(), Boolean.toString(snapshot)));
-        for (int mode : modes) {
-            command.add(Integer.toString(mode));
-        }
+                "-Xcheck:jni", "-XX:+DisplayVMOutputToStderr", "-XX:-CreateCoredumpOnCrash"));
+        command.addAll(jvmOptions);
+        command.addAll(List.of("-Djava.library.path=" + System.getProperty("java.library.path"),
+                "-cp", location(brimlet.class) + java.io.File.pathSeparator + location(mainClass),
+                mainClass.getName()));
+        command.addAll(args);
         ProcessBuilder builder = new ProcessBuilder(command).directory(workDir.toFile());
         builder.environment().keySet().removeIf(name -> name.startsWith("SIMCAM_"));
         builder.environment().putAll(env);
@@ -117,20 +144,9 @@ final class TestFrames {
             process.destroyForcibly();
             throw new AssertionError("child JVM did not finish");
         }
-        List<int[]> returned = new ArrayList<>();
-        try (DataInputStream in = new DataInputStream(new BufferedInputStream(Files.newInputStream(arrays)))) {
-            while (in.available() > 0) {
-                int[] planes = new int[in.readInt()];
-                for (int i = 0; i < planes.length; i++) {
-                    planes[i] = in.readInt();
-                }
-                returned.add(planes);
-            }
-        }
         String errText = Files.readString(err);
-        Files.delete(arrays);
         Files.delete(err);
-        return new Child(process.exitValue(), new String(out, StandardCharsets.UTF_8), errText, returned);
+        return new Jvm(process.exitValue(), new String(out, StandardCharsets.UTF_8), errText);
     }
 
     private static String location(Class<?> type) throws URISyntaxException {
