@@ -21,9 +21,6 @@ import org.junit.jupiter.api.io.TempDir;
 
 /** Calls that need their own simulated camera, working folder, or a process that may end. */
 class ChildJvmTest {
-    /** The simulated camera's text for a failure injected through SIMCAM_FAIL. */
-    private static final String INJECTED_CAMERA_FAILURE = "failure injected through SIMCAM_FAIL";
-
     /** A 4 x 3 scene of uniform patches; the first is stored blue 10, green 20, red 30. */
     private static final int[][] PATCHES = {
         {30, 20, 10}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255},
@@ -32,14 +29,6 @@ class ChildJvmTest {
     };
 
     @TempDir Path work;
-
-    private static void assertCleanJvmOutput(TestFrames.Child child) {
-        for (String output : new String[] {child.out(), child.err()}) {
-            assertFalse(output.contains("WARNING in native method"), output);
-            assertFalse(output.contains("FATAL ERROR in native method"), output);
-            assertFalse(output.contains("A fatal error has been detected"), output);
-        }
-    }
 
     private void assertNoCrashFile() throws Exception {
         try (Stream<Path> files = Files.list(work)) {
@@ -51,9 +40,9 @@ class ChildJvmTest {
     void aFailingStepPrintsOneLineAndEndsTheProcessWithStatusOne() throws Exception {
         TestFrames.Child child = TestFrames.runChild(work, Map.of("SIMCAM_FAIL", "flycaptureGrabImage2"), false, RGB);
         assertEquals(1, child.exitCode());
-        assertEquals("ERROR: flycaptureGrabImage() reported " + INJECTED_CAMERA_FAILURE + ".\n", child.out());
+        assertEquals("ERROR: flycaptureGrabImage() reported " + ChildRuns.INJECTED + ".\n", child.out());
         assertTrue(child.arrays().isEmpty(), "nothing is returned to Java");
-        assertCleanJvmOutput(child);
+        ChildRuns.assertNoNativeTrouble(child);
         assertNoCrashFile();
     }
 
@@ -89,7 +78,7 @@ class ChildJvmTest {
         TestFrames.Child child = TestFrames.runChild(work, Map.of("SIMCAM_SCENE", scene.toString()), false, RGB, HSV);
         assertEquals(0, child.exitCode(), child.out() + child.err());
         assertEquals("", child.out());
-        assertCleanJvmOutput(child);
+        ChildRuns.assertNoNativeTrouble(child);
         int[] rgbPlanes = child.arrays().get(0);
         int[] hsvPlanes = child.arrays().get(1);
         for (int i = 0; i < PATCHES.length; i++) {
@@ -108,7 +97,7 @@ class ChildJvmTest {
     void aMonoCameraGivesGreyPlanesAndValueEqualToTheGreyLevel() throws Exception {
         TestFrames.Child child = TestFrames.runChild(work, Map.of("SIMCAM_TYPE", "mono"), false, RGB, HSV);
         assertEquals(0, child.exitCode(), child.out() + child.err());
-        assertCleanJvmOutput(child);
+        ChildRuns.assertNoNativeTrouble(child);
         int[] rgb = child.arrays().get(0);
         int[] hsv = child.arrays().get(1);
         for (int row = 0; row < ROWS; row++) {
